@@ -108,7 +108,13 @@ bool EzpFileReplacer::Commit() {
   if (handle_ == kEmpty) return false;
   bool ok = CloseHandle(H(handle_)) != 0;
   handle_ = kEmpty;
-  // Fails on a read-only target, a folder, and a program or library that is running.
+  // A read-only target is refused here rather than left to the rename, which Windows refuses but
+  // Wine carries out; the move itself fails on a folder and on a program or library that is running.
+  DWORD attributes = GetFileAttributesA(target_.c_str());
+  if (ok && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    ok = false;
+  }
   if (ok) ok = MoveFileExA(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
   if (!ok) {
     DWORD error = GetLastError();

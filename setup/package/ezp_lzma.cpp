@@ -12,6 +12,9 @@ namespace {
 
 constexpr std::size_t kOutChunk = 1u << 20;
 constexpr std::uint64_t kMaxStatedSize = 0xFFFFFFFFull;  // sizes of 4 GiB and more are not ours
+// The largest dictionary the decoder reserves: what xz's strongest preset uses, four times what our
+// packages use. A header asking for more (after the clamp below) is refused instead of trusted.
+constexpr std::uint64_t kMaxDecoderDictionary = 64u << 20;
 
 std::uint64_t GetLe(const std::uint8_t* p, int n) {
   std::uint64_t v = 0;
@@ -78,6 +81,7 @@ LzmaResult DecodeLzmaAlone(const std::uint8_t* data, std::size_t size, const Lzm
   std::uint64_t dict = header.dictionary;
   if (dict > header.uncompressed_size) dict = header.uncompressed_size;
   if (dict < LZMA_DICT_SIZE_MIN) dict = LZMA_DICT_SIZE_MIN;
+  if (dict > kMaxDecoderDictionary) return LzmaResult::kUnsupported;
   opt.dict_size = static_cast<std::uint32_t>(dict);
   opt.ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
   lzma_set_ext_size(opt, header.uncompressed_size);

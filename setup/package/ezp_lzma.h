@@ -34,9 +34,10 @@ struct LzmaAloneHeader {
 };
 [[nodiscard]] bool ParseLzmaAloneHeader(const std::uint8_t* data, std::size_t size, LzmaAloneHeader* header);
 
-// Decodes one stream whose header states the real size (below 4 GiB). The decoder's memory is bounded
-// by the smaller of the stated dictionary and the stated size, so a damaged header cannot make it
-// reserve more than the output justifies; the output itself is never held whole.
+// Decodes one stream whose header states the real size (below 4 GiB). The decoder reserves the
+// smaller of the stated dictionary and the stated size, and refuses (kUnsupported) a stream for which
+// that is above 64 MiB, so a damaged header cannot make it reserve gigabytes; the output itself is
+// never held whole.
 LzmaResult DecodeLzmaAlone(const std::uint8_t* data, std::size_t size, const LzmaSink& sink);
 
 // Convenience for tools and tests: decodes into memory. max_output refuses streams whose stated size
