@@ -8,7 +8,7 @@ if(WIN32)
   add_compile_options(-finput-charset=UTF-8 -fexec-charset=GBK)
   add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 LZMA_API_STATIC)
   # No runtime DLLs: a dynamically linked program does not start on a bare system (nor under Wine).
-  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 endif()
 
 if(VANTOR_SANITIZE)
