@@ -6,7 +6,7 @@
 
 #include <cerrno>
 #include <climits>
-#include <vector>
+#include <cstdio>
 
 namespace {
 
@@ -76,16 +76,24 @@ bool EzpInputFile::ReadExact(void* buffer, std::size_t count) {
 
 bool EzpFileReplacer::Begin(const std::string& target) {
   Abandon();
+  // A name of our own rather than mkstemp's, so the file is created with the mode a plain create
+  // would give (0666 less the umask) and nothing needs changing before it takes the target's place.
+  static unsigned counter = 0;
   std::string folder = FolderOf(target);
-  std::vector<char> name(folder.begin(), folder.end());
-  const char suffix[] = "/.ezp-new-XXXXXX";
-  name.insert(name.end(), suffix, suffix + sizeof suffix);
-  int fd = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  handle_ = fd;
-  target_ = target;
-  temp_ = name.data();
-  return true;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[64];
+    std::snprintf(name, sizeof name, "/.ezp-new-%ld-%u", static_cast<long>(::getpid()), counter++);
+    std::string temp = folder + name;
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      handle_ = fd;
+      target_ = target;
+      temp_ = temp;
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
 }
 
 bool EzpFileReplacer::Write(const void* data, std::size_t count) {
@@ -105,11 +113,7 @@ bool EzpFileReplacer::Commit() {
   if (handle_ == kEmpty) return false;
   int fd = Fd(handle_);
   handle_ = kEmpty;
-  // mkstemp makes 0600; give the file the mode a plain create would have.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
-  ok = (::close(fd) == 0) && ok;
+  bool ok = ::close(fd) == 0;
   // A read-only target stays as it is, as on Windows, where a read-only file cannot be replaced.
   struct stat st;
   if (ok && ::lstat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) ok = false;
