@@ -12,7 +12,7 @@ packages=(
   liblzma-dev libssl-dev googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
-  wine64 xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
+  wine64 fonts-wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
   xz-utils openssl time
 )
 
@@ -24,7 +24,7 @@ if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
 # Wine reads the ANSI code page from the glibc locale; without a real zh_CN.UTF-8 locale every
