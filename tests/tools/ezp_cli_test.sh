@@ -87,7 +87,7 @@ expect_exit 1 "garbage index" -- "$ezp" verify "$corpus/bad-garbage.ezpi"
 expect_one_line_naming "garbage index" "bad-garbage.ezpi"
 printf 'x' >"$work/blocker"
 expect_exit 1 "destination is a file" -- "$ezp" extract "$work/p.ezpi" "$work/blocker"
-grep -q 'blocker' "$work/err" || fail "destination is a file: $(cat "$work/err")"
+expect_one_line_naming "destination is a file" "blocker"
 expect_exit 2 "unknown command" -- "$ezp" frobnicate
 
 # LZMA-alone streams: our own round trip, and xz as a second opinion on what we write.

@@ -243,6 +243,9 @@ int Extract(const std::vector<std::string>& args) {
   std::string path;
   if (!LoadIndexArg(args[0], &index, &path)) return kExitFailed;
   fs::path dest = PathFromArg(args[1]);
+  std::error_code ec;
+  fs::create_directories(dest, ec);
+  if (ec || !fs::is_directory(dest, ec)) return Fail(args[1], "cannot create the destination folder");
   std::size_t written = 0, unchanged = 0, failed = 0, done = 0;
   Progress progress("extract", index.size());
   for (const auto& [name, entry] : index) {
@@ -256,7 +259,6 @@ int Extract(const std::vector<std::string>& args) {
       continue;
     }
     fs::path target = dest / relative_path;
-    std::error_code ec;
     fs::create_directories(target.parent_path(), ec);
     if (ec) {
       ++failed;
