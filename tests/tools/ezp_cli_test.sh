@@ -66,7 +66,9 @@ expect_one_line_naming "name outside code page 936" "smile-😀.txt"
 
 # Damage: a flipped byte in the store is named by verify, and extract leaves that target alone.
 cp "$work/p.ezpi" "$work/d.ezpi" && cp "$work/p.ezps" "$work/d.ezps"
-printf '\x00' | dd of="$work/d.ezps" bs=1 seek=1000 conv=notrunc 2>/dev/null
+byte=$(od -An -tu1 -j1000 -N1 "$work/d.ezps" | tr -d ' ')
+printf "\\x$(printf %02x $((byte ^ 0xFF)))" | dd of="$work/d.ezps" bs=1 seek=1000 conv=notrunc 2>/dev/null
+cmp -s "$work/d.ezps" "$work/p.ezps" && fail "the store was not damaged"
 expect_exit 1 "verify damaged" -- "$ezp" verify "$work/d.ezpi"
 expect_one_line_naming "verify damaged" "客户端.dll"
 mkdir -p "$work/out2/setupdir/数字证书" && printf 'old' >"$work/out2/setupdir/数字证书/客户端.dll"

@@ -290,7 +290,8 @@ int Compress(const std::vector<std::string>& args) {
   std::vector<std::uint8_t> data, packed;
   std::string why;
   if (!ReadWholeFile(PathFromArg(args[0]), &data, &why)) return Fail(args[0], why);
-  if (static_cast<std::uint64_t>(data.size()) > 0xFFFFFFFFull) return Fail(args[0], "4 GiB or larger");
+  constexpr std::uint64_t kMaxStreamSize = 0xFFFFFFFF;
+  if (static_cast<std::uint64_t>(data.size()) > kMaxStreamSize) return Fail(args[0], "4 GiB or larger");
   if (EzpStderrIsTerminal()) std::fprintf(stderr, "compressing %zu bytes...\r", data.size());
   bool ok = EncodeLzmaAlone(data.data(), data.size(), &packed);
   if (EzpStderrIsTerminal()) std::fprintf(stderr, "%*s\r", 40, "");
