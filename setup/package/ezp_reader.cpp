@@ -189,23 +189,29 @@ EzpStatus ExtractEzpEntryStatus(const std::string& name, const EzpIndex& index, 
   return EzpStatus::kOk;
 }
 
-bool ExtractEzpEntry(const std::string& name, const EzpIndex& index, const std::string& target) {
-  EzpStatus status = ExtractEzpEntryStatus(name, index, target);
+bool IsEzpContentError(EzpStatus status) {
   switch (status) {
-    case EzpStatus::kOk:
-      return true;
     case EzpStatus::kCannotOpen:
     case EzpStatus::kShortRead:
     case EzpStatus::kDigestMismatch:
     case EzpStatus::kBadPosition:
     case EzpStatus::kNoMemory:
-      // The content could not be had: say so, and let the caller ask whether to retry.
-      if (g_extract_error_handler) g_extract_error_handler(name);
-      else ShowEzpExtractError(name);
-      return false;
+      return true;
     default:
       return false;
   }
+}
+
+void ReportEzpExtractError(const std::string& entryName) {
+  if (g_extract_error_handler) g_extract_error_handler(entryName);
+  else ShowEzpExtractError(entryName);
+}
+
+bool ExtractEzpEntry(const std::string& name, const EzpIndex& index, const std::string& target) {
+  EzpStatus status = ExtractEzpEntryStatus(name, index, target);
+  // Bad content: say so, and let the caller ask whether to retry.
+  if (IsEzpContentError(status)) ReportEzpExtractError(name);
+  return status == EzpStatus::kOk;
 }
 
 EzpExtractErrorHandler SetEzpExtractErrorHandler(EzpExtractErrorHandler handler) {

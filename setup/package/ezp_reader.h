@@ -74,6 +74,11 @@ EzpStatus ExtractEzpEntryStatus(const std::string& name, const EzpIndex& index, 
 using EzpExtractErrorHandler = void (*)(const std::string& entryName);
 EzpExtractErrorHandler SetEzpExtractErrorHandler(EzpExtractErrorHandler handler);
 void ShowEzpExtractError(const std::string& entryName);  // the platform's default
+// Shows the box through the installed handler (or the default).
+void ReportEzpExtractError(const std::string& entryName);
+// True for the statuses after which ExtractEzpEntry shows the box: the package's bytes could not be
+// had (store missing or short, digest wrong, position out of range, no memory).
+bool IsEzpContentError(EzpStatus status);
 
 // Joins a destination folder and an entry name the way the deployment does: the name's first
 // character (its leading separator) is dropped and the rest appended. Refuses, returning false, a
