@@ -348,6 +348,78 @@ bool Click(HWND parent, int id) {
 
 bool Close(HWND window) { return window && IsWindow(window) && PostMessageW(window, WM_CLOSE, 0, 0) != 0; }
 
+namespace {
+
+// Memory in another process, freed with it.
+class RemoteMemory {
+ public:
+  RemoteMemory(HANDLE process, SIZE_T size)
+      : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+  ~RemoteMemory() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+  void* get() const { return address_; }
+
+ private:
+  HANDLE process_;
+  void* address_;
+};
+
+struct TooltipSearch {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTooltips(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<TooltipSearch*>(param);
+  if (ProcessIdOf(window) == search->pid && ClassOf(window) == TOOLTIPS_CLASSW) search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<std::wstring> NotificationAreaTips() {
+  std::vector<std::wstring> tips;
+  HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+  if (!tray) return tips;
+  TooltipSearch search{ProcessIdOf(tray), {}};
+  EnumWindows(CollectTooltips, reinterpret_cast<LPARAM>(&search));
+  struct ProcessHandle {
+    HANDLE h;
+    ~ProcessHandle() {
+      if (h) CloseHandle(h);
+    }
+  } owner{OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, search.pid)};
+  HANDLE shell = owner.h;
+  if (!shell) return tips;
+  {
+    constexpr SIZE_T kTextChars = 256;
+    RemoteMemory info(shell, sizeof(TTTOOLINFOW));
+    RemoteMemory text(shell, kTextChars * sizeof(wchar_t));
+    for (HWND tooltip : search.found) {
+      DWORD_PTR count = 0;
+      if (!info.get() || !text.get() || !Send(tooltip, TTM_GETTOOLCOUNT, 0, 0, &count)) continue;
+      for (DWORD_PTR i = 0; i < count; ++i) {
+        TTTOOLINFOW ti = {};
+        ti.cbSize = sizeof ti;
+        ti.lpszText = static_cast<LPWSTR>(text.get());
+        wchar_t zero[kTextChars] = {};
+        DWORD_PTR ok = 0;
+        if (!WriteProcessMemory(shell, text.get(), zero, sizeof zero, nullptr) ||
+            !WriteProcessMemory(shell, info.get(), &ti, sizeof ti, nullptr) ||
+            !Send(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(info.get()), &ok) || !ok) {
+          continue;
+        }
+        wchar_t read[kTextChars] = {};
+        if (ReadProcessMemory(shell, text.get(), read, sizeof read - sizeof(wchar_t), nullptr)) tips.push_back(read);
+      }
+    }
+  }
+  return tips;
+}
+
 // --- Screenshots ---
 
 std::uint32_t Image::Pixel(int x, int y) const {

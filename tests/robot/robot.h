@@ -98,6 +98,10 @@ bool Click(HWND parent, int id);
 // Posts WM_CLOSE (the title bar's close button, or Esc in a message box); false when it is gone.
 bool Close(HWND window);
 
+// The tooltip texts of the icons in the notification area (the shell's tray window and its tooltips,
+// read out of the shell's process). Empty when there is no notification area.
+std::vector<std::wstring> NotificationAreaTips();
+
 // A screenshot: 8-bit R, G, B per pixel, rows top first, no padding.
 struct Image {
   int width = 0;

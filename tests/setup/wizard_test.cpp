@@ -51,7 +51,9 @@ bool Answer(const robot::Process& p, HWND wizard, const std::wstring& caption, c
   HWND box = robot::FindDialog(caption, p.id(), kShort, wizard);
   if (!box) return false;
   EXPECT_EQ(robot::MessageText(box), text);
-  return robot::Click(box, button);
+  if (!robot::Click(box, button)) return false;
+  // Gone before the next question is looked for, so that it is not taken for the next one.
+  return robot::WaitUntil([box] { return !::IsWindow(box) || !::IsWindowVisible(box); }, kShort);
 }
 
 void Screenshot(HWND window, const char* name) {
@@ -207,6 +209,15 @@ TEST(Wizard, FixRunsVisiblyAndEndsByItself) {
   EXPECT_TRUE(robot::WaitUntil([&] { return OnPage(w, 1); }, kShort)) << "no click needed";
   EXPECT_FALSE(robot::IsControlEnabled(w, IDC_CANCEL_FINISH));
   EXPECT_FALSE(robot::Click(w, IDC_CANCEL_FINISH)) << "a disabled button cannot be clicked";
+  auto has_icon = [] {
+    for (const std::wstring& tip : robot::NotificationAreaTips()) {
+      if (tip == L"正在安装...请稍候!") return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(robot::WaitUntil(has_icon, kShort)) << "notification-area icon with its tooltip";
+  // Wine's notification area keeps the tooltip of an icon after NIM_DELETE, so the icon's removal
+  // cannot be seen this way.
   EXPECT_EQ(ExitCode(p), static_cast<DWORD>(kExitFinished));
 }
 
