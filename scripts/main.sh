@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The main job: sets the machine up, builds every flavour, and packs a payload into the four package
-# files and their LZMA-alone streams (the form the setup program carries), listing and verifying them.
+# The main job: sets the machine up, builds every flavour (VantorSetup.exe with the sample suite among
+# them), and packs a payload into the four package files and their LZMA-alone streams (the form the
+# setup program carries), listing and verifying them.
 # Usage: main.sh [PAYLOAD_DIR]   (default: sample-suite; a payload has setupdir/ and windir/)
-# Output: build/payload/{setupdir,windir}.{ezpi,ezps} and the same with .lzma appended.
+# Output: build/payload/{setupdir,windir}.{ezpi,ezps} and the same with .lzma appended;
+# build/windows-x86/setup/VantorSetup.exe (ships) and build/windows-x64/setup/VantorSetup.exe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 payload=$(cd "${1:-sample-suite}" && pwd)
@@ -35,4 +37,6 @@ for part in setupdir windir; do
   "$ezp" verify "$out/$part.ezpi"
 done
 scripts/check-pe.sh build/windows-x86/tools/ezp/ezp.exe 'PE32 executable' 'Intel 80386'
+scripts/check-pe.sh build/windows-x86/setup/VantorSetup.exe 'PE32 executable' 'Intel 80386'
+scripts/check-pe.sh build/windows-x64/setup/VantorSetup.exe 'PE32+ executable' 'x86-64'
 ls -l "$out"

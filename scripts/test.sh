@@ -18,4 +18,5 @@ echo "== Windows tests under Wine"
 ctest --preset windows-x64 -j2
 echo "== 32-bit Windows build"
 scripts/check-pe.sh build/windows-x86/tools/ezp/ezp.exe 'PE32 executable' 'Intel 80386'
-echo "all tests passed"
+scripts/check-pe.sh build/windows-x86/setup/VantorSetup.exe 'PE32 executable' 'Intel 80386'
+echo "all tests passed; screenshots in build/windows-x64/screenshots"
