@@ -202,6 +202,66 @@ TEST(Wizard, CloseBoxMinimisesAndCancelAsksFirst) {
   EXPECT_EQ(ExitCode(p, kShort), static_cast<DWORD>(kExitCancelled));
 }
 
+// A key as a person presses it in the wizard.
+void PressKey(HWND w, WPARAM key) {
+  ::PostMessageW(w, WM_KEYDOWN, key, 1);
+  ::PostMessageW(w, WM_KEYUP, key, 0xC0000001);
+}
+
+int Occurrences(const std::wstring& text, const std::wstring& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(Wizard, EnterAndEscapeNeverStartASecondWorker) {
+  robot::Process p = Start(kSetupManyFiles, L"");
+  HWND w = Wizard(p, robot::Visibility::kVisible);
+  ASSERT_NE(w, nullptr);
+  PressKey(w, VK_RETURN);  // Enter on the welcome page installs
+  ASSERT_TRUE(robot::WaitUntil([&] { return OnPage(w, 1); }, kShort));
+  for (int i = 0; i < 3; ++i) {
+    PressKey(w, VK_RETURN);
+    ::PostMessageW(w, WM_COMMAND, MAKEWPARAM(IDC_INSTALL, BN_CLICKED), 0);  // the hidden install button
+  }
+  PressKey(w, VK_ESCAPE);  // asks like "取消"
+  ASSERT_TRUE(Answer(p, w, L"提示", L"您确定要取消安装吗?", IDNO));
+  ASSERT_TRUE(robot::WaitUntil([&] { return OnPage(w, 2); }, kLong));
+  PressKey(w, VK_ESCAPE);  // nothing to cancel on the finished page
+  ::Sleep(300);
+  EXPECT_EQ(robot::FindDialog(L"提示", p.id(), 0, w), nullptr);
+  // The status box keeps its lines on the finished page: one worker wrote them.
+  EXPECT_EQ(Occurrences(robot::ControlText(w, IDC_STATUS), L"检查安装目录..."), 1);
+  ASSERT_TRUE(robot::Click(w, IDC_CANCEL_FINISH));
+  EXPECT_EQ(ExitCode(p), static_cast<DWORD>(kExitFinished));
+}
+
+TEST(Wizard, DesktopShortcutBoxKeepsAnEarlierChoice) {
+  // No earlier installation: checked. An earlier one (its uninstaller present) without the desktop
+  // link: unchecked. With the link: checked.
+  fs::path uninstaller = fs::path(ProgramFiles()) / "Vantor" / "uninstall.exe";
+  char desktop_path[MAX_PATH] = {};
+  ASSERT_TRUE(::SHGetSpecialFolderPathA(nullptr, desktop_path, CSIDL_COMMON_DESKTOPDIRECTORY, TRUE));
+  fs::path link = fs::path(desktop_path) / L"数字证书客户端软件.lnk";
+  struct Case {
+    bool earlier, link;
+    int expected;
+  } cases[] = {{false, false, BST_CHECKED}, {true, false, BST_UNCHECKED}, {true, true, BST_CHECKED}};
+  for (const Case& c : cases) {
+    fs::create_directories(uninstaller.parent_path());
+    if (c.earlier) std::ofstream(uninstaller) << "x";
+    if (c.link) std::ofstream(link) << "x";
+    robot::Process p = Start(kSetup, L"");
+    HWND w = Wizard(p, robot::Visibility::kVisible);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(robot::Click(w, IDC_INSTALL));
+    ASSERT_TRUE(robot::WaitUntil([&] { return OnPage(w, 2); }, kLong));
+    EXPECT_EQ(robot::CheckState(w, IDC_DESKTOP_SHORTCUT), c.expected) << c.earlier << c.link;
+    ASSERT_TRUE(robot::Click(w, IDC_CANCEL_FINISH));
+    EXPECT_EQ(ExitCode(p), static_cast<DWORD>(kExitFinished));
+  }
+}
+
 TEST(Wizard, FixRunsVisiblyAndEndsByItself) {
   robot::Process p = Start(kSetupManyFiles, L"-fix");
   HWND w = Wizard(p, robot::Visibility::kVisible);
