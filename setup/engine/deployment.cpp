@@ -4,7 +4,13 @@
 
 #include <direct.h>
 
+#include <cstdint>
+#include <vector>
+
+#include "autoclose_dlg.h"
 #include "exit_codes.h"
+#include "ezp_file.h"
+#include "resource.h"
 #include "process_control.h"
 
 void DirectoryAccessError(WizardOps& wizard) {
@@ -17,10 +23,12 @@ void DirectoryAccessError(WizardOps& wizard) {
 bool CloseHoldingPrograms(const EzpIndex& index, const std::string& folder, WizardOps& wizard) {
   ProcessList holders = FindProcessesHoldingFiles(folder, index);
   if (holders.empty()) return false;
-  // The close-running-programs dialog comes with the process scan; until then there is nobody to
-  // list and this point is not reached.
-  (void)wizard;
-  return false;
+  wizard.ShowWizard(false);
+  cautoclosedlg dialog;
+  dialog.m_processes = holders;
+  dialog.DoModal(IDD_AUTOCLOSE);
+  if (!wizard.Silent()) wizard.ShowWizard(true);
+  return true;
 }
 
 bool MakeEntryDirectories(const std::string& relative) {
@@ -90,6 +98,39 @@ void DeployPackage(WizardOps& wizard, const EzpIndex& index, const std::string& 
   }
 }
 
-void MarkSystemLibrariesReadOnly(const std::string&) {}
+void MarkSystemLibrariesReadOnly(const std::string& systemFolder) {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!::GetVersionExA(&version) || version.dwMajorVersion > 5) return;
+#pragma GCC diagnostic pop
+  (void)::_chdir(systemFolder.c_str());
+  for (const char* name : {"msvcp60.dll", "msvcr70.dll", "mfc70.dll", "Winscard.dll"}) {
+    ::SetFileAttributesA(name, FILE_ATTRIBUTE_READONLY);
+  }
+}
 
-void BackupSetupProgram(const std::string&) {}
+void BackupSetupProgram(const std::string& installFolder) {
+  char self[1024] = {};
+  DWORD length = ::GetModuleFileNameA(nullptr, self, sizeof self);
+  if (length == 0 || length >= sizeof self) return;
+  // Written beside the old copy and put in its place in one step, and only when it differs, so that
+  // a repeated installation writes nothing here either.
+  EzpInputFile source;
+  std::uint64_t size = 0;
+  if (!source.Open(self) || !source.Size(&size) || size > 0x7FFFFFFF) return;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  if (!source.ReadExact(bytes.data(), bytes.size())) return;
+  source.Close();
+  const std::string target = installFolder + "casetup_bk.exe";
+  EzpInputFile old;
+  std::uint64_t old_size = 0;
+  if (old.Open(target) && old.Size(&old_size) && old_size == size) {
+    std::vector<std::uint8_t> existing(bytes.size());
+    if (old.ReadExact(existing.data(), existing.size()) && existing == bytes) return;
+  }
+  old.Close();
+  EzpFileReplacer copy;
+  if (copy.Begin(target) && copy.Write(bytes.data(), bytes.size())) (void)copy.Commit();
+}

@@ -34,6 +34,10 @@
 // Notice window
 #define IDC_NOTE_TEXT 1010
 
+// Close-running-programs dialog
+#define IDC_AUTO_CLOSE 1001
+#define IDC_PROGRAM_LIST 1017
+
 // Update-deferral dialog
 #define IDC_MINUTES 1003
 

@@ -1,31 +1,9 @@
-// Finding and ending running programs.
+// The process operations the dialogs and the install sequence use.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-#include "ezp_reader.h"
-
-// One running process: the path of its first module as the system reports it, and its id.
-struct ProcessEntry {
-  std::string exePath;
-  std::uint32_t processId = 0;
-};
-// In first-found order, no id twice.
-using ProcessList = std::vector<ProcessEntry>;
-
-// Name fragments of libraries that are shared with other software: a target path containing one
-// (case-sensitive) is never retried or asked about, and never counts as held.
-inline constexpr int kSharedModuleNameCount = 6;
-extern const char SharedModuleNames[kSharedModuleNameCount][260];
-bool MatchesSharedModuleName(const std::string& path);
-
-// Process names are given in lower case ("update.exe").
-bool IsProcessRunning(const std::string& name);
-void KillProcessesByName(const std::string& name);
-// The programs that have loaded one of the index's ".dll" or ".exe" files from folder.
-ProcessList FindProcessesHoldingFiles(const std::string& folder, const EzpIndex& index);
+#include "process_scan.h"
 
 // The two operations the update-deferral dialog needs, as an interface so that a test can stand in
 // for the machine's processes.
@@ -35,5 +13,5 @@ class ProcessOps {
   virtual bool IsProcessRunning(const std::string& name) = 0;
   virtual void KillProcessesByName(const std::string& name) = 0;
 };
-// The machine's processes, through the functions above.
+// The machine's processes, through the functions of process_scan.h.
 ProcessOps& SystemProcessOps();
