@@ -10,7 +10,7 @@ set(VANTOR_NATIVE_EZP "${CMAKE_SOURCE_DIR}/build/native/tools/ezp/ezp" CACHE FIL
 function(vantor_package_resources name payload out_rc)
   cmake_parse_arguments(ARG "" "" "OMIT;DEPENDS" ${ARGN})
   get_filename_component(payload "${payload}" ABSOLUTE)
-  if(NOT IS_DIRECTORY "${payload}")
+  if(NOT IS_DIRECTORY "${payload}" AND NOT ARG_DEPENDS)
     message(FATAL_ERROR "payload folder ${payload} does not exist")
   endif()
   set(out "${CMAKE_BINARY_DIR}/payload/${name}")
