@@ -337,6 +337,23 @@ std::pair<int, int> ProgressRange(HWND parent, int id) {
 
 bool IsMinimized(HWND window) { return window && IsIconic(window); }
 
+std::vector<std::wstring> ListBoxItems(HWND parent, int id) {
+  std::vector<std::wstring> items;
+  HWND list = Control(parent, id);
+  DWORD_PTR count = 0;
+  if (!list || !Send(list, LB_GETCOUNT, 0, 0, &count) || static_cast<LRESULT>(count) == LB_ERR) return items;
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    DWORD_PTR length = 0;
+    if (!Send(list, LB_GETTEXTLEN, i, 0, &length) || static_cast<LRESULT>(length) == LB_ERR) break;
+    // LB_GETTEXT carries its text across processes like WM_GETTEXT does.
+    std::vector<wchar_t> text(length + 1, L'\0');
+    DWORD_PTR got = 0;
+    if (!Send(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()), &got)) break;
+    items.emplace_back(text.data());
+  }
+  return items;
+}
+
 bool Click(HWND parent, int id) {
   HWND button = Control(parent, id);
   if (!button || !IsWindowVisible(button) || !IsWindowEnabled(button)) return false;

@@ -90,6 +90,8 @@ int CheckState(HWND parent, int id);  // BST_UNCHECKED, BST_CHECKED or BST_INDET
 int ProgressPos(HWND parent, int id);
 std::pair<int, int> ProgressRange(HWND parent, int id);  // low, high
 bool IsMinimized(HWND window);
+// The lines of list box `id`, top to bottom.
+std::vector<std::wstring> ListBoxItems(HWND parent, int id);
 
 // Clicks button `id` of `parent` as a person would, without waiting for what the click does (it may
 // open a modal message box): the click is posted. Message box buttons are IDOK, IDCANCEL, IDYES,

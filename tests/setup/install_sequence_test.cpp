@@ -198,6 +198,29 @@ TEST_F(InstallSequence, MissingIndexResourceShowsCodes0And4AndGoesOn) {
   EXPECT_EQ(installed, std::vector<std::string>{"casetup_bk.exe"}) << "nothing deployed but the backup copy";
 }
 
+#elif defined(VANTOR_TEST_PACKAGES_SHARED)
+
+TEST_F(InstallSequence, SharedLibraryNameIsPassedOverWithoutAWord) {
+  // Both targets are read-only files with other content: neither can be written.
+  for (const char* file : {"lib/Winscard.dll", "lib2/winscard.dll"}) {
+    fs::path target = P(kInstall) / P(file);
+    fs::create_directories(target.parent_path());
+    { std::ofstream(target) << "old"; }
+    fs::permissions(target, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+  }
+  RecordingWizard wizard(false, false, TempFolder());
+  wizard.answers = {IDYES};
+  RunInstallSequence(wizard);
+  // In byte order "\lib2\..." comes before "\lib\..." ('2' is 0x32, '\' 0x5C).
+  std::vector<std::string> deployment = {
+      "message:错误:无法写入文件，是否忽略？\n" + kInstall + "lib2\\winscard.dll",
+      "status:" + kInstall + "lib2\\winscard.dll", "progress:25",
+      "status:" + kInstall + "lib\\Winscard.dll", "progress:50"};
+  EXPECT_EQ(wizard.events(), Concat(Concat(Concat({"hide", "show"}, kChecks), deployment), Tail()));
+  EXPECT_TRUE(wizard.abandoned());
+}
+
 #else
 #error "VANTOR_TEST_PACKAGES_* not set"
 #endif
