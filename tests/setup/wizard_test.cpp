@@ -28,6 +28,9 @@ std::wstring Widen(const char* ascii) { return std::wstring(ascii, ascii + std::
 const std::wstring kSetup = Widen(VANTOR_SETUP_EXE);
 const std::wstring kSetupNo129 = Widen(VANTOR_SETUP_NO129_EXE);
 const std::wstring kSetupManyFiles = Widen(VANTOR_SETUP_MANY_FILES_EXE);
+const std::wstring kSetupV2 = Widen(VANTOR_SETUP_V2_EXE);
+const fs::path kZevaCoreV2 = Widen(VANTOR_ZEVA_CORE_V2_DLL);
+const fs::path kStandIn = Widen(VANTOR_STANDIN_EXE);
 const fs::path kScreenshots = fs::path(VANTOR_SCREENSHOT_DIR);
 
 robot::Process Start(const std::wstring& program, const std::wstring& args) {
@@ -78,6 +81,31 @@ std::string ProgramFiles() {
   char path[MAX_PATH] = {};
   ::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path);
   return path;
+}
+
+fs::path InstallFolder() { return fs::path(ProgramFiles()) / "Vantor"; }
+
+std::string Bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The process behind a top-level window titled `title`, opened to wait for its end.
+HANDLE OpenProgramOfWindow(const std::wstring& title) {
+  HWND w = robot::FindTopWindow(title, 0, kShort);
+  return w ? ::OpenProcess(SYNCHRONIZE, FALSE, robot::ProcessIdOf(w)) : nullptr;
+}
+
+const std::wstring kCloseProgramsTitle = L"CA客户端安装/升级需要关闭如下程序";
+
+// Installs the sample suite with "-fix" and starts the suite's CertHelper, which keeps the core
+// library loaded. Returns the helper.
+robot::Process InstallAndHoldTheCoreLibrary() {
+  robot::Process first = Start(kSetup, L"-fix");
+  EXPECT_EQ(ExitCode(first), static_cast<DWORD>(kExitFinished));
+  robot::Process helper = Start((InstallFolder() / "CertHelper.exe").wstring(), L"");
+  EXPECT_NE(robot::FindTopWindow(L"CertHelper", helper.id(), kShort), nullptr);
+  return helper;
 }
 
 TEST(Wizard, PagesAsAPersonSeesThem) {
@@ -262,6 +290,84 @@ TEST(Wizard, DesktopShortcutBoxKeepsAnEarlierChoice) {
   }
 }
 
+TEST(Wizard, ProgramsHoldingFilesAreClosedThenTheFileIsReplaced) {
+  robot::Process helper = InstallAndHoldTheCoreLibrary();
+  // The first installation's finish action started the client; the next one ends it first.
+  HANDLE client = OpenProgramOfWindow(L"VantorShell");
+  ASSERT_NE(client, nullptr) << "the finish action did not start VantorShell.exe";
+  EXPECT_EQ(Bytes(InstallFolder() / "casetup_bk.exe"), Bytes(kSetup)) << "the backup copy is the setup program";
+
+  robot::Process second = Start(kSetupV2, L"-fix");
+  HWND w = Wizard(second);
+  ASSERT_NE(w, nullptr);
+  HWND dialog = robot::FindDialog(kCloseProgramsTitle, second.id(), kLong);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(::WaitForSingleObject(client, 0), WAIT_OBJECT_0) << "the suite's programs are ended before";
+  ::CloseHandle(client);
+  std::vector<std::wstring> listed = robot::ListBoxItems(dialog, IDC_PROGRAM_LIST);
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(_wcsicmp(listed[0].c_str(), (InstallFolder() / "CertHelper.exe").wstring().c_str()), 0) << listed[0];
+  EXPECT_FALSE(::IsWindowVisible(w)) << "the wizard is hidden while the dialog is up";
+  Screenshot(dialog, "close-programs-wizard.png");
+  ASSERT_TRUE(robot::Click(dialog, IDC_AUTO_CLOSE));
+  EXPECT_TRUE(helper.Wait(kShort)) << "自动关闭 ended the program";
+  EXPECT_EQ(ExitCode(second), static_cast<DWORD>(kExitFinished));
+  EXPECT_EQ(Bytes(InstallFolder() / "ZevaCore.dll"), Bytes(kZevaCoreV2)) << "the library was replaced";
+}
+
+TEST(Wizard, SilentUpdateOverHeldFilesOffersToWait) {
+  robot::Process helper = InstallAndHoldTheCoreLibrary();
+  robot::Process second = Start(kSetupV2, L"-s");
+  HWND deferral = robot::FindDialog(L"需要更新", second.id(), kLong);
+  ASSERT_NE(deferral, nullptr);
+  ASSERT_TRUE(robot::Click(deferral, IDOK));  // 立即更新
+  HWND dialog = robot::FindDialog(kCloseProgramsTitle, second.id(), kLong);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(robot::Click(dialog, IDC_AUTO_CLOSE));
+  EXPECT_EQ(ExitCode(second), static_cast<DWORD>(kExitFinished));
+  EXPECT_EQ(Bytes(InstallFolder() / "ZevaCore.dll"), Bytes(kZevaCoreV2));
+}
+
+TEST(Wizard, RunningBrowserIsWarnedAboutOnce) {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  fs::path browser = fs::path(temp) / L"iexplore.exe";
+  fs::copy_file(kStandIn, browser, fs::copy_options::overwrite_existing);
+  robot::Process ie = Start(browser.wstring(), L"");
+  ASSERT_NE(robot::FindTopWindow(L"iexplore", ie.id(), kShort), nullptr);
+
+  robot::Process p = Start(kSetup, L"");
+  HWND w = Wizard(p, robot::Visibility::kVisible);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(robot::Click(w, IDC_INSTALL));
+  ASSERT_TRUE(Answer(p, w, L"提示", L"即将开始安装,此过程会关闭浏览器,请保存好您的工作,点击\"确定\"继续", IDOK));
+  ASSERT_TRUE(robot::WaitUntil([&] { return OnPage(w, 2); }, kLong));
+  EXPECT_EQ(robot::FindDialog(L"提示", p.id(), 0, w), nullptr) << "shown once";
+  EXPECT_TRUE(ie.Running()) << "the browser is not ended for holding nothing";
+  ASSERT_TRUE(robot::Click(w, IDC_CANCEL_FINISH));
+  EXPECT_EQ(ExitCode(p), static_cast<DWORD>(kExitFinished));
+}
+
+TEST(Wizard, OldWindowsGetsSystemLibrariesMarkedReadOnly) {
+  // Wine answers GetVersionEx as Windows XP (5.2) for programs started after this.
+  HKEY key;
+  ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const wchar_t xp[] = L"winxp64";
+  ::RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(xp), sizeof xp);
+  ::RegCloseKey(key);
+
+  robot::Process p = Start(kSetup, L"-fix");
+  EXPECT_EQ(ExitCode(p), static_cast<DWORD>(kExitFinished));
+  char system[MAX_PATH] = {};
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  for (const char* name : {"msvcp60.dll", "msvcr70.dll", "winscard.dll"}) {
+    DWORD attributes = ::GetFileAttributesA((std::string(system) + "\\" + name).c_str());
+    // Wine shows every file with the archive attribute besides what was set.
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) << name;
+  }
+}
+
 TEST(Wizard, FixRunsVisiblyAndEndsByItself) {
   robot::Process p = Start(kSetupManyFiles, L"-fix");
   HWND w = Wizard(p, robot::Visibility::kVisible);
@@ -279,6 +385,10 @@ TEST(Wizard, FixRunsVisiblyAndEndsByItself) {
   // Wine's notification area keeps the tooltip of an icon after NIM_DELETE, so the icon's removal
   // cannot be seen this way.
   EXPECT_EQ(ExitCode(p), static_cast<DWORD>(kExitFinished));
+  // Not an old Windows: no system library is marked read-only.
+  char system[MAX_PATH] = {};
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  EXPECT_FALSE(::GetFileAttributesA((std::string(system) + "\\msvcp60.dll").c_str()) & FILE_ATTRIBUTE_READONLY);
 }
 
 TEST(Wizard, SilentRunStaysHiddenUntilTheIconIsClicked) {
