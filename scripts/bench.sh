@@ -6,3 +6,4 @@ cd "$(dirname "$0")/.."
 scripts/setup-machine.sh
 scripts/build.sh native
 build/native/bench/ezp_bench --dir build/native/bench-data --runs "${1:-9}"
+build/native/bench/process_scan_bench --benchmark_min_time=0.5

@@ -75,6 +75,19 @@ std::vector<std::string> ProcessScanner::ListProcessModules(std::uint32_t id) {
   return ModuleCache.emplace(id, std::move(*modules)).first->second;
 }
 
+const std::vector<std::string>& ProcessScanner::LoweredModules(std::uint32_t id) {
+  auto cached = lowered_.find(id);
+  if (cached != lowered_.end()) return cached->second;
+  std::vector<std::string> modules = ListProcessModules(id);
+  for (std::string& m : modules) m = AsciiLowered(m);
+  // Kept only once the module cache holds the id, so both stay in step.
+  if (ModuleCache.count(id) == 0) {
+    scratch_ = std::move(modules);
+    return scratch_;
+  }
+  return lowered_.emplace(id, std::move(modules)).first->second;
+}
+
 ProcessList ProcessScanner::FindProcessesUsingModule(const std::string& modulePath) {
   ProcessList found;
   if (!table_.EnableDebugPrivilege()) return found;
@@ -105,20 +118,20 @@ ProcessList ProcessScanner::FindProcessesHoldingFiles(const std::string& folder,
   if (candidates.empty() || !table_.EnableDebugPrivilege()) return found;
 
   // Asking every process about every candidate is processes x modules x candidates comparisons;
-  // one map from module path to the processes that loaded it answers each candidate at once, with
-  // the same result and order.
-  std::vector<std::uint32_t> ids = Capped(table_.ProcessIds());
-  std::unordered_map<std::string, std::vector<std::uint32_t>> loaded_by;
-  for (std::uint32_t id : ids) {
-    for (const std::string& module : ListProcessModules(id)) {
-      std::vector<std::uint32_t>& holders = loaded_by[AsciiLowered(module)];
-      if (holders.empty() || holders.back() != id) holders.push_back(id);
+  // looking each module up among the candidates gives the same result and order at a fraction.
+  std::unordered_map<std::string, std::size_t> position;
+  for (std::size_t i = 0; i < candidates.size(); ++i) position.emplace(candidates[i], i);
+  std::vector<std::vector<std::uint32_t>> holders(candidates.size());
+  for (std::uint32_t id : Capped(table_.ProcessIds())) {
+    for (const std::string& module : LoweredModules(id)) {
+      auto hit = position.find(module);
+      if (hit == position.end()) continue;
+      std::vector<std::uint32_t>& ids = holders[hit->second];
+      if (ids.empty() || ids.back() != id) ids.push_back(id);
     }
   }
-  for (const std::string& candidate : candidates) {
-    auto hit = loaded_by.find(candidate);
-    if (hit == loaded_by.end()) continue;
-    for (std::uint32_t id : hit->second) {
+  for (const std::vector<std::uint32_t>& ids : holders) {
+    for (std::uint32_t id : ids) {
       bool listed = false;
       for (const ProcessEntry& e : found) listed = listed || e.processId == id;
       if (listed) continue;

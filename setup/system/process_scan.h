@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ezp_reader.h"
@@ -70,8 +71,13 @@ class ProcessScanner {
   std::vector<std::string> ListProcessModules(std::uint32_t id);
 
  private:
+  // The module cache's list with ASCII letters lower-cased, for the holder scan.
+  const std::vector<std::string>& LoweredModules(std::uint32_t id);
+
   ProcessTable& table_;
   std::map<std::uint32_t, std::vector<std::string>> ModuleCache;
+  std::unordered_map<std::uint32_t, std::vector<std::string>> lowered_;
+  std::vector<std::string> scratch_;
 };
 
 // Whether an executable path names a program called name (lower case): the path's first byte must
