@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "autoclose_dlg.h"
+#include "excuseme_dlg.h"
 #include "fake_process_table.h"
 #include "process_scan.h"
 #include "resource.h"
@@ -82,6 +83,25 @@ TEST(ProcessControl, HolderOfAPackageLibraryIsFoundOnce) {
 
   ProcessList users = FindProcessesUsingModule(narrow + "zevacore.DLL");
   ASSERT_EQ(users.size(), 1u) << "module paths compare without regard to case";
+}
+
+TEST(ProcessControl, DeferralDialogEndsTheRealUpdateProgram) {
+  fs::path folder = Folder(L"deferral");
+  std::atomic<bool> ended{false};
+  std::thread dialog_thread([&ended] {
+    CExcusemeDlg dialog;  // the machine's processes
+    dialog.DoModal(IDD_EXCUSEME);
+    ended = true;
+  });
+  HWND w = robot::FindTopWindow(L"需要更新", ::GetCurrentProcessId(), 10000, robot::Visibility::kVisible);
+  ASSERT_NE(w, nullptr);
+  fs::copy_file(kStandIn, folder / L"update.exe", fs::copy_options::overwrite_existing);
+  robot::Process update = robot::Process::Start((folder / L"update.exe").wstring(), L"");
+  ASSERT_TRUE(update.valid());
+  EXPECT_TRUE(update.Wait(3000)) << "update.exe still runs while the dialog waits";
+  robot::Click(w, IDOK);
+  dialog_thread.join();
+  EXPECT_TRUE(ended);
 }
 
 // Runs a cautoclosedlg over a fake table on its own thread, as the install worker does.
