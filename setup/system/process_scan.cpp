@@ -79,12 +79,10 @@ const std::vector<std::string>& ProcessScanner::LoweredModules(std::uint32_t id)
   auto cached = lowered_.find(id);
   if (cached != lowered_.end()) return cached->second;
   std::vector<std::string> modules = ListProcessModules(id);
+  // A process that could not be opened has no list yet; it is asked again next time.
+  static const std::vector<std::string> kNone;
+  if (ModuleCache.count(id) == 0) return kNone;
   for (std::string& m : modules) m = AsciiLowered(m);
-  // Kept only once the module cache holds the id, so both stay in step.
-  if (ModuleCache.count(id) == 0) {
-    scratch_ = std::move(modules);
-    return scratch_;
-  }
   return lowered_.emplace(id, std::move(modules)).first->second;
 }
 

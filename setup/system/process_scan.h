@@ -77,7 +77,6 @@ class ProcessScanner {
   ProcessTable& table_;
   std::map<std::uint32_t, std::vector<std::string>> ModuleCache;
   std::unordered_map<std::uint32_t, std::vector<std::string>> lowered_;
-  std::vector<std::string> scratch_;
 };
 
 // Whether an executable path names a program called name (lower case): the path's first byte must

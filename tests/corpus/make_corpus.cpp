@@ -13,14 +13,6 @@ namespace {
 
 fs::path g_dir;
 
-HandRecord Rec(const std::string& name, const Bytes& content, std::uint8_t flag = kEzpFlagScrambled) {
-  HandRecord r;
-  r.name = name;
-  r.content = content;
-  r.flag = flag;
-  return r;
-}
-
 HandRecord At(HandRecord r, std::uint32_t offset, std::uint32_t length) {
   r.keep_position = true;
   r.offset = offset;

@@ -10,14 +10,6 @@ namespace {
 
 using namespace testing_support;
 
-HandRecord Rec(const std::string& name, const std::string& content, std::uint8_t flag = kEzpFlagScrambled) {
-  HandRecord r;
-  r.name = name;
-  r.content = BytesOf(content);
-  r.flag = flag;
-  return r;
-}
-
 TEST(LoadEzpIndex, SizeDecidesTheRecordCount) {
   HandPackage two = BuildPackage({Rec("\\a", "1"), Rec("\\b", "22")});
   struct Case {

@@ -36,14 +36,6 @@ class ExtractTest : public ::testing::Test {
   EzpExtractErrorHandler previous_ = nullptr;
 };
 
-HandRecord Rec(const std::string& name, const Bytes& content, std::uint8_t flag = kEzpFlagScrambled) {
-  HandRecord r;
-  r.name = name;
-  r.content = content;
-  r.flag = flag;
-  return r;
-}
-
 TEST_F(ExtractTest, ReadGivesVerifiedPlainContent) {
   Bytes a = MakeContent(5000, 1), b = MakeContent(77, 2);
   EzpIndex index = Load({Rec("\\a", a), Rec("\\b", b, 0)});
@@ -140,7 +132,7 @@ TEST_F(ExtractTest, IdenticalTargetIsLeftAlone) {
 }
 
 TEST_F(ExtractTest, EmptyEntryIsNeverExtracted) {
-  EzpIndex index = Load({Rec("\\empty", {})});
+  EzpIndex index = Load({Rec("\\empty", Bytes{})});
   fs::path target = dir_ / "empty";
   WriteBytes(target, BytesOf("keep me"));
   EXPECT_FALSE(ExtractEzpEntry("\\empty", index, N(target)));

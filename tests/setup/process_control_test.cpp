@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "autoclose_dlg.h"
+#include "dialog_thread.h"
 #include "excuseme_dlg.h"
 #include "fake_process_table.h"
 #include "process_scan.h"
@@ -87,49 +88,28 @@ TEST(ProcessControl, HolderOfAPackageLibraryIsFoundOnce) {
 
 TEST(ProcessControl, DeferralDialogEndsTheRealUpdateProgram) {
   fs::path folder = Folder(L"deferral");
-  std::atomic<bool> ended{false};
-  std::thread dialog_thread([&ended] {
-    CExcusemeDlg dialog;  // the machine's processes
-    dialog.DoModal(IDD_EXCUSEME);
-    ended = true;
-  });
-  HWND w = robot::FindTopWindow(L"需要更新", ::GetCurrentProcessId(), 10000, robot::Visibility::kVisible);
+  DialogThread run([] { return CExcusemeDlg().DoModal(IDD_EXCUSEME); }, L"需要更新", IDOK);  // real processes
+  HWND w = run.window();
   ASSERT_NE(w, nullptr);
   fs::copy_file(kStandIn, folder / L"update.exe", fs::copy_options::overwrite_existing);
   robot::Process update = robot::Process::Start((folder / L"update.exe").wstring(), L"");
   ASSERT_TRUE(update.valid());
   EXPECT_TRUE(update.Wait(3000)) << "update.exe still runs while the dialog waits";
   robot::Click(w, IDOK);
-  dialog_thread.join();
-  EXPECT_TRUE(ended);
+  EXPECT_TRUE(robot::WaitUntil([&] { return run.ended(); }, 5000));
 }
 
-// Runs a cautoclosedlg over a fake table on its own thread, as the install worker does.
-class AutoCloseRun {
+// The close-running-programs dialog over a fake table, on its own thread.
+class AutoCloseRun : public DialogThread {
  public:
   AutoCloseRun(FakeProcessTable& table, const ProcessList& list)
-      : thread_([this, &table, list] {
-          cautoclosedlg dialog(table);
-          dialog.m_processes = list;
-          result_ = dialog.DoModal(IDD_AUTOCLOSE);
-          ended_ = true;
-        }) {
-    window_ = robot::FindTopWindow(L"CA客户端安装/升级需要关闭如下程序", ::GetCurrentProcessId(), 10000,
-                                   robot::Visibility::kVisible);
-  }
-  ~AutoCloseRun() {
-    if (!ended_ && window_) robot::Click(window_, IDC_AUTO_CLOSE);
-    thread_.join();
-  }
-  HWND window() const { return window_; }
-  bool ended() const { return ended_; }
-  INT_PTR result() const { return result_; }
-
- private:
-  std::atomic<bool> ended_{false};
-  std::atomic<INT_PTR> result_{-2};
-  std::thread thread_;
-  HWND window_ = nullptr;
+      : DialogThread(
+            [&table, list] {
+              cautoclosedlg dialog(table);
+              dialog.m_processes = list;
+              return dialog.DoModal(IDD_AUTOCLOSE);
+            },
+            L"CA客户端安装/升级需要关闭如下程序", IDC_AUTO_CLOSE) {}
 };
 
 TEST(AutoCloseDialog, ListsSortedAndAutoCloseEndsEveryListedProgram) {

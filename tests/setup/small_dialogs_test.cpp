@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "dialog_thread.h"
 #include "excuseme_dlg.h"
 #include "note_dlg.h"
 #include "resource.h"
@@ -37,30 +38,11 @@ class FakeProcesses : public ProcessOps {
   }
 };
 
-// Runs a CExcusemeDlg modally on its own thread.
-class DeferralRun {
+// The update-deferral dialog over the given processes, on its own thread.
+class DeferralRun : public DialogThread {
  public:
   explicit DeferralRun(FakeProcesses& processes)
-      : thread_([this, &processes] {
-          CExcusemeDlg dialog(processes);
-          result_ = dialog.DoModal(IDD_EXCUSEME);
-          ended_ = true;
-        }) {
-    window_ = robot::FindTopWindow(L"需要更新", ::GetCurrentProcessId(), 10000, robot::Visibility::kVisible);
-  }
-  ~DeferralRun() {
-    if (!ended_ && window_) ::PostMessageW(window_, WM_COMMAND, IDOK, 0);
-    thread_.join();
-  }
-  HWND window() const { return window_; }
-  bool ended() const { return ended_; }
-  INT_PTR result() const { return result_; }
-
- private:
-  std::atomic<bool> ended_{false};
-  std::atomic<INT_PTR> result_{-2};
-  std::thread thread_;
-  HWND window_ = nullptr;
+      : DialogThread([&processes] { return CExcusemeDlg(processes).DoModal(IDD_EXCUSEME); }, L"需要更新", IDOK) {}
 };
 
 void SetMinutes(HWND dialog, const wchar_t* text) { ::SetDlgItemTextW(dialog, IDC_MINUTES, text); }

@@ -88,6 +88,14 @@ std::vector<std::string> ListFiles(const fs::path& folder) {
   return files;
 }
 
+HandRecord Rec(const std::string& name, const Bytes& content, std::uint8_t flag) {
+  HandRecord r;
+  r.name = name;
+  r.content = content;
+  r.flag = flag;
+  return r;
+}
+
 HandPackage BuildPackage(const std::vector<HandRecord>& records) {
   HandPackage p;
   auto header = MakeEzpHeader();

@@ -52,6 +52,10 @@ struct HandRecord {
   std::uint32_t offset = 0;  // used instead of the real position when keep_position
   std::uint32_t length = 0;
 };
+HandRecord Rec(const std::string& name, const Bytes& content, std::uint8_t flag = kEzpFlagScrambled);
+inline HandRecord Rec(const std::string& name, const std::string& content, std::uint8_t flag = kEzpFlagScrambled) {
+  return Rec(name, Bytes(content.begin(), content.end()), flag);
+}
 struct HandPackage {
   Bytes index;
   Bytes store;
