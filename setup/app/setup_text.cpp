@@ -59,19 +59,18 @@ std::string WizardTitle(const std::string& version) {
 
 std::string ComposeStatusText(const std::string& line, const std::string& previous) {
   std::size_t keep = previous.size() < kStatusKeepBytes ? previous.size() : kStatusKeepBytes;
-  if (keep < previous.size()) {
-    // Walk the kept bytes by characters; a lead byte whose trail byte was cut off goes too.
-    std::size_t i = 0;
-    while (i < keep) {
-      if (IsCp936LeadByte(static_cast<unsigned char>(previous[i]))) {
-        if (i + 1 >= keep) {
-          keep = i;
-          break;
-        }
-        i += 2;
-      } else {
-        ++i;
+  // Walk the kept bytes by characters: a lead byte whose trail byte is not there (cut off here, or
+  // already when the box was read) goes too.
+  std::size_t i = 0;
+  while (i < keep) {
+    if (IsCp936LeadByte(static_cast<unsigned char>(previous[i]))) {
+      if (i + 1 >= keep) {
+        keep = i;
+        break;
       }
+      i += 2;
+    } else {
+      ++i;
     }
   }
   return line + "\r\n" + previous.substr(0, keep);

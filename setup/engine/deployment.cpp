@@ -92,7 +92,7 @@ void DeployPackage(WizardOps& wizard, const EzpIndex& index, const std::string& 
         done = Extract(wizard, name, index, target);
       }
     }
-    if (kind == PackageKind::kSetupDir) wizard.AppendStatus(target.empty() ? folder + name.substr(1) : target);
+    if (kind == PackageKind::kSetupDir) wizard.AppendStatus(target.empty() ? folder + name.substr(name.empty() ? 0 : 1) : target);
     ++counters.processed;
     if (counters.total > 0) wizard.SetProgress(50 * counters.processed / counters.total);
   }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "deployment.h"
+#include "exit_codes.h"
 #include "excuseme_dlg.h"
 #include "key_drivers.h"
 #include "legacy_pending.h"
@@ -159,6 +160,12 @@ void RunInstallSequence(WizardOps& wizard) {
 }
 
 DWORD WINAPI InstallWorker(LPVOID wizard) {
-  RunInstallSequence(*static_cast<WizardOps*>(wizard));
+  try {
+    RunInstallSequence(*static_cast<WizardOps*>(wizard));
+  } catch (...) {
+    // Out of memory or worse: the run cannot go on, and an unattended run must not wait forever
+    // for a finished page that will not come.
+    ::ExitProcess(kExitUnexpected);
+  }
   return 0;
 }

@@ -75,6 +75,9 @@ TEST(StatusText, CutNeverSplitsADoubleByteCharacter) {
   EXPECT_EQ(box.size(), 1 + 2 + kStatusKeepBytes - 1);
   EXPECT_EQ(box.back(), 'a');
 
+  // A box read back with half a character at its end (the read was cut) loses that half.
+  EXPECT_EQ(ComposeStatusText("n", "ab\xca"), "n\r\nab");
+
   // A character that ends exactly at the limit stays whole.
   std::string fits(kStatusKeepBytes - 2, 'a');
   fits += "\xca\xfd";
