@@ -68,7 +68,7 @@ TEST(UpdateDeferral, MinutesAreCappedAt120WithinATimerPeriod) {
   DeferralRun run(processes);
   ASSERT_NE(run.window(), nullptr);
   SetMinutes(run.window(), L"500");
-  EXPECT_TRUE(robot::WaitUntil([&] { return robot::ControlText(run.window(), IDC_MINUTES) == L"120"; }, 300));
+  EXPECT_TRUE(robot::WaitUntil([&] { return robot::ControlText(run.window(), IDC_MINUTES) == L"120"; }, 1000)) << "a few timer periods at most";
 }
 
 TEST(UpdateDeferral, PostponingHidesAndWaitsForTheDeadline) {
@@ -109,13 +109,13 @@ TEST(UpdateDeferral, UpdateProgramIsEndedWhileItWaits) {
   DeferralRun run(processes);
   ASSERT_NE(run.window(), nullptr);
   processes.update_running = true;
-  EXPECT_TRUE(robot::WaitUntil([&] { return !processes.update_running; }, 300)) << "visible";
+  EXPECT_TRUE(robot::WaitUntil([&] { return !processes.update_running; }, 1000)) << "visible";
 
   SetMinutes(run.window(), L"10");
   ASSERT_TRUE(robot::Click(run.window(), IDCANCEL));
   ASSERT_TRUE(robot::WaitUntil([&] { return !::IsWindowVisible(run.window()); }, 1000));
   processes.update_running = true;
-  EXPECT_TRUE(robot::WaitUntil([&] { return !processes.update_running; }, 300)) << "hidden";
+  EXPECT_TRUE(robot::WaitUntil([&] { return !processes.update_running; }, 1000)) << "hidden";
   EXPECT_EQ(processes.kills, 2);
 }
 
