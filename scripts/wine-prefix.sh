@@ -37,6 +37,12 @@ for link in "$work"/drive_c/users/*/*; do
 done
 # Wine's own link from the prefix to / (the Z: drive) stays: tests reach the build tree through it.
 
+# Wine draws title-bar buttons with its Marlett font, which it does not find by itself here; without
+# it the buttons show as letters in every screenshot.
+for font in /usr/share/wine/fonts/marlett.ttf; do
+  [ -f "$font" ] && cp "$font" "$work/drive_c/windows/Fonts/"
+done
+
 touch "$work/.vantor-template"
 trap - EXIT
 stop_xvfb
