@@ -124,13 +124,7 @@ void BackupSetupProgram(const std::string& installFolder) {
   if (!source.ReadExact(bytes.data(), bytes.size())) return;
   source.Close();
   const std::string target = installFolder + "casetup_bk.exe";
-  EzpInputFile old;
-  std::uint64_t old_size = 0;
-  if (old.Open(target) && old.Size(&old_size) && old_size == size) {
-    std::vector<std::uint8_t> existing(bytes.size());
-    if (old.ReadExact(existing.data(), existing.size()) && existing == bytes) return;
-  }
-  old.Close();
+  if (EzpFileHoldsExactly(target, bytes.data(), bytes.size())) return;
   EzpFileReplacer copy;
   if (copy.Begin(target) && copy.Write(bytes.data(), bytes.size())) (void)copy.Commit();
 }

@@ -56,6 +56,10 @@ class EzpFileReplacer {
   std::string temp_;
 };
 
+// True when the file at path holds exactly these length bytes. Compares in pieces, so a file of the
+// right size that differs early costs little and no second whole buffer is needed.
+bool EzpFileHoldsExactly(const std::string& path, const std::uint8_t* content, std::size_t length);
+
 // Creates path as an empty file, or cuts an existing one to length 0.
 [[nodiscard]] bool EzpTruncateFile(const std::string& path);
 

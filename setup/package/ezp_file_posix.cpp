@@ -63,17 +63,6 @@ std::size_t EzpInputFile::ReadSome(void* buffer, std::size_t count) {
   return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
-bool EzpInputFile::ReadExact(void* buffer, std::size_t count) {
-  auto* p = static_cast<unsigned char*>(buffer);
-  while (count > 0) {
-    std::size_t got = ReadSome(p, count);
-    if (got == 0) return false;
-    p += got;
-    count -= got;
-  }
-  return true;
-}
-
 bool EzpFileReplacer::Begin(const std::string& target) {
   Abandon();
   // A name of our own rather than mkstemp's, so the file is created with the mode a plain create

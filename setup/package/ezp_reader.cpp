@@ -11,26 +11,6 @@ namespace {
 
 EzpExtractErrorHandler g_extract_error_handler = nullptr;
 
-constexpr std::size_t kCompareChunk = 64 * 1024;
-
-// True when the file at path holds exactly the length bytes of content. Compares in pieces, so a
-// target of the right size that differs early costs little and no second whole buffer is needed.
-bool FileHoldsExactly(const std::string& path, const std::uint8_t* content, std::size_t length) {
-  EzpInputFile file;
-  std::uint64_t size = 0;
-  if (!file.Open(path) || !file.Size(&size) || size != length) return false;
-  std::unique_ptr<std::uint8_t[]> chunk(new (std::nothrow) std::uint8_t[kCompareChunk]);
-  if (!chunk) return false;
-  for (std::size_t done = 0; done < length;) {
-    std::size_t n = length - done < kCompareChunk ? length - done : kCompareChunk;
-    if (!file.ReadExact(chunk.get(), n) || std::memcmp(chunk.get(), content + done, n) != 0) return false;
-    done += n;
-  }
-  // The size was right and every byte matched; a file that grew meanwhile is not identical.
-  std::uint8_t extra;
-  return file.ReadSome(&extra, 1) == 0;
-}
-
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // A component made only of dots and spaces: "..", and the forms Windows trims down to it.
@@ -179,7 +159,7 @@ EzpStatus ExtractEzpEntryStatus(const std::string& name, const EzpIndex& index, 
   if (status != EzpStatus::kOk) return status;
   std::size_t length = static_cast<std::size_t>(it->second.length);
 
-  if (FileHoldsExactly(target, buffer.get(), length)) return EzpStatus::kOk;
+  if (EzpFileHoldsExactly(target, buffer.get(), length)) return EzpStatus::kOk;
 
   EzpFileReplacer replacer;
   if (!replacer.Begin(target) || !replacer.Write(buffer.get(), length) || !replacer.Commit()) {
